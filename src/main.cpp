@@ -1,1 +1,6 @@
-int main() { return 0; }
+// Qarn player.
+#include "app/Instance.h"
+
+int main(int argc, char** argv) {
+    return qarn::runPlayer(argc, argv);
+}

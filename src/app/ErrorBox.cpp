@@ -1,0 +1,34 @@
+// The standard error box.
+#include "app/ErrorBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace qarn {
+
+namespace {
+ErrorBoxHook g_hook = nullptr;
+}
+
+QString standardErrorText(const QString& message) {
+    if (!message.isEmpty() && message.back().isLetterOrNumber())
+        return message + '.';
+    return message;
+}
+
+void showStandardError(const QString& message) {
+    const QString text = standardErrorText(message);
+    if (g_hook) {
+        g_hook(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+void setErrorBoxHook(ErrorBoxHook hook) {
+    g_hook = hook;
+}
+
+} // namespace qarn

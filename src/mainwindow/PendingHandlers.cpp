@@ -1,0 +1,54 @@
+// Handlers whose behaviour is not built yet. They are connected so the controls and menu are
+// complete; each moves to its subsystem's file when its behaviour is built.
+#include "mainwindow/FormOfQarn.h"
+
+void TFormOfQarn::LangCh() {}
+void TFormOfQarn::ThemeCreator(const QString&) {}
+void TFormOfQarn::Start() {}
+void TFormOfQarn::PlayClick() {}
+void TFormOfQarn::StopClick() {}
+void TFormOfQarn::Stop1Click() {}
+void TFormOfQarn::CdEjectClick() {}
+void TFormOfQarn::EjectClick() {}
+void TFormOfQarn::TracksClick(qarn::UpDownArrows::Button) {}
+void TFormOfQarn::TrackBar1Change() {}
+void TFormOfQarn::TrackBar2Change() {}
+void TFormOfQarn::TrackBar3Change() {}
+void TFormOfQarn::Image1MouseMove() {}
+void TFormOfQarn::VolumeTMouseMove() {}
+void TFormOfQarn::RepeatTClick() {}
+void TFormOfQarn::RepeatFClick() {}
+void TFormOfQarn::RepeatClick() {}
+void TFormOfQarn::Minimize1Click() {}
+void TFormOfQarn::PlayListDblClick() {}
+void TFormOfQarn::Button1Click() {}
+void TFormOfQarn::Button2Click() {}
+void TFormOfQarn::Timer1Timer() {}
+void TFormOfQarn::ApplicationEvents1Activate() {}
+void TFormOfQarn::ApplicationEvents1Deactivate() {}
+void TFormOfQarn::ApplicationEvents1Minimize() {}
+void TFormOfQarn::ApplicationEvents1Restore() {}
+void TFormOfQarn::Nexttrack1Click() {}
+void TFormOfQarn::Lasttrack1Click() {}
+void TFormOfQarn::Randomplay1Click() {}
+void TFormOfQarn::Del1Click() {}
+void TFormOfQarn::Saveplaylist1Click() {}
+void TFormOfQarn::Clearcurretplaylis1Click() {}
+void TFormOfQarn::Saveplaylistonexit1Click() {}
+void TFormOfQarn::None1Click() {}
+void TFormOfQarn::Default1Click() {}
+void TFormOfQarn::Transparent1Click() {}
+void TFormOfQarn::Alwaysontop1Click() {}
+void TFormOfQarn::NormalFormClick() {}
+void TFormOfQarn::Themes1Click() {}
+void TFormOfQarn::Playlist1Click() {}
+void TFormOfQarn::Hideplaylistifinactive1Click() {}
+void TFormOfQarn::English1Click() {}
+void TFormOfQarn::Russian1Click() {}
+void TFormOfQarn::Showfilenameostartbutton1Click() {}
+void TFormOfQarn::NQarnplayerhelp1Click() {}
+void TFormOfQarn::About1Click() {}
+void TFormOfQarn::Shownotes1Click() {}
+void TFormOfQarn::Showcalc1Click() {}
+void TFormOfQarn::Showpicviewer1Click() {}
+void TFormOfQarn::Setuntrancparent1Click() {}
