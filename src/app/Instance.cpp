@@ -12,7 +12,12 @@
 #include <QApplication>
 #include <QDir>
 
+#include <QSocketNotifier>
+
 #include <clocale>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 TFormOfQarn* FormOfQarn = nullptr;
 TForm2* Form2 = nullptr;
@@ -40,6 +45,36 @@ public:
         return result;
     }
 };
+
+int g_signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char c = 1;
+    (void)!::write(g_signalPipe[1], &c, 1);
+}
+
+// A session that ends, or Ctrl+C in a terminal, closes the main window the normal way, so
+// the settings are written and the system volume is put back.
+void closeOnTerminationSignals() {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char buf[16];
+        while (::read(g_signalPipe[0], buf, sizeof buf) > 0) {
+        }
+        if (FormOfQarn)
+            FormOfQarn->close();
+        else
+            QCoreApplication::quit();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(sig, &sa, nullptr);
+}
 
 QStringList argumentsOf(int argc, char** argv) {
     QStringList args;
@@ -76,6 +111,7 @@ int runPlayer(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     // libmpv needs C number formatting; the calculator asks QLocale for the separator.
     std::setlocale(LC_NUMERIC, "C");
+    closeOnTerminationSignals();
 
     guarded([&] {
         FormOfQarn = new TFormOfQarn;
