@@ -18,6 +18,12 @@ inline constexpr BiText kCannotSaveSettings{"Error of saving settings",
                                             "Не могу сохранить настройки"};
 inline constexpr BiText kPlayCaption{"&Play", "&Играть"};
 inline constexpr BiText kPauseCaption{"&Pause", "&Пауза"};
+inline constexpr BiText kShowNotesCaption{"Show &notes", "Показать &заметки"};
+inline constexpr BiText kHideNotesCaption{"Hide &notes", "Спрятать &заметки"};
+inline constexpr BiText kShowCalcCaption{"Show &calc", "Показать &калькулятор"};
+inline constexpr BiText kHideCalcCaption{"Hide &calc", "Спрятать &калькулятор"};
+inline constexpr BiText kMinimizeCaption{"&Minimize", "&Свернуть"};
+inline constexpr BiText kRestoreCaption{"&Restore", "&Востановить"};
 } // namespace msg
 
 } // namespace qarn

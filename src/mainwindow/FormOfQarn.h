@@ -195,6 +195,10 @@ public:
     // Starts listening for forwarded command lines (the window then carries its title).
     bool listenForCommands(const QString& socketPath);
 
+    // ---- Language and help
+    // Whether the application is the active (foreground) one; it counts as active from its start.
+    bool AppActive = true;
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;

@@ -2,7 +2,6 @@
 // complete; each moves to its subsystem's file when its behaviour is built.
 #include "mainwindow/FormOfQarn.h"
 
-void TFormOfQarn::LangCh() {}
 void TFormOfQarn::ThemeCreator(const QString&) {}
 void TFormOfQarn::Start() {}
 void TFormOfQarn::PlayClick() {}
@@ -22,10 +21,9 @@ void TFormOfQarn::RepeatClick() {}
 void TFormOfQarn::Minimize1Click() {}
 void TFormOfQarn::PlayListDblClick() {}
 void TFormOfQarn::Button1Click() {}
-void TFormOfQarn::Button2Click() {}
 void TFormOfQarn::Timer1Timer() {}
-void TFormOfQarn::ApplicationEvents1Activate() {}
-void TFormOfQarn::ApplicationEvents1Deactivate() {}
+void TFormOfQarn::ApplicationEvents1Activate() { AppActive = true; }
+void TFormOfQarn::ApplicationEvents1Deactivate() { AppActive = false; }
 void TFormOfQarn::ApplicationEvents1Minimize() {}
 void TFormOfQarn::ApplicationEvents1Restore() {}
 void TFormOfQarn::Nexttrack1Click() {}
@@ -43,11 +41,7 @@ void TFormOfQarn::NormalFormClick() {}
 void TFormOfQarn::Themes1Click() {}
 void TFormOfQarn::Playlist1Click() {}
 void TFormOfQarn::Hideplaylistifinactive1Click() {}
-void TFormOfQarn::English1Click() {}
-void TFormOfQarn::Russian1Click() {}
 void TFormOfQarn::Showfilenameostartbutton1Click() {}
-void TFormOfQarn::NQarnplayerhelp1Click() {}
-void TFormOfQarn::About1Click() {}
 void TFormOfQarn::Shownotes1Click() {}
 void TFormOfQarn::Showcalc1Click() {}
 void TFormOfQarn::Showpicviewer1Click() {}
