@@ -8,7 +8,8 @@ namespace qarn {
 
 namespace {
 ErrorBoxHook g_hook = nullptr;
-}
+ErrorBoxHook g_messageHook = nullptr;
+} // namespace
 
 QString standardErrorText(const QString& message) {
     if (!message.isEmpty() && message.back().isLetterOrNumber())
@@ -27,8 +28,21 @@ void showStandardError(const QString& message) {
     box.exec();
 }
 
+void showMessage(const QString& text) {
+    if (g_messageHook) {
+        g_messageHook(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
 void setErrorBoxHook(ErrorBoxHook hook) {
     g_hook = hook;
+}
+void setMessageBoxHook(ErrorBoxHook hook) {
+    g_messageHook = hook;
 }
 
 } // namespace qarn

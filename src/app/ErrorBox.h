@@ -14,9 +14,13 @@ QString standardErrorText(const QString& message);
 // A critical box with the application's title as caption and an OK button.
 void showStandardError(const QString& message);
 
-// Tests replace the box with a recorder; nullptr restores it.
+// A plain box with the application's title as caption and an OK button: the fixed messages.
+void showMessage(const QString& text);
+
+// Tests replace the boxes with recorders; nullptr restores them.
 using ErrorBoxHook = void (*)(const QString& text);
 void setErrorBoxHook(ErrorBoxHook hook);
+void setMessageBoxHook(ErrorBoxHook hook);
 
 // Runs a handler; a failure that escapes it is shown in the standard error box and the
 // program goes on.

@@ -30,6 +30,7 @@ namespace qarn {
 namespace {
 
 QString g_socketPath;
+QString g_startupArgument;
 
 // Like a sent window message, the second copy waits for the running one to handle it; a copy
 // that hangs must not keep it forever.
@@ -92,6 +93,14 @@ void setCommandSocketPath(const QString& path) {
     g_socketPath = path;
 }
 
+QString startupArgument() {
+    return g_startupArgument;
+}
+
+void setStartupArgument(const QString& argument) {
+    g_startupArgument = argument;
+}
+
 int runPlayer(int argc, char** argv) {
     const QString runtimeDir = userRuntimeDir();
     InstanceLock lock(runtimeDir);
@@ -106,6 +115,7 @@ int runPlayer(int argc, char** argv) {
     // Without a private runtime folder the player still runs, only without a single instance.
     setCommandSocketPath(lock.path().isEmpty() ? QString() : socketPath);
 
+    setStartupArgument(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
     QarnApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kWindowTitle));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -25,6 +25,10 @@ inline constexpr const char* kWindowTitle = "Qarn_player";
 QString commandSocketPath();
 void setCommandSocketPath(const QString& path);
 
+// The first command-line argument after the program's name; empty when there is none.
+QString startupArgument();
+void setStartupArgument(const QString& argument);
+
 // The whole program; returns the process exit code (always 0).
 int runPlayer(int argc, char** argv);
 

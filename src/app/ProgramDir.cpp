@@ -2,6 +2,7 @@
 #include "app/ProgramDir.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace qarn {
 
@@ -15,6 +16,10 @@ QString programDir() {
 
 void setProgramDir(const QString& dir) {
     g_override = dir;
+}
+
+QString programFilePath() {
+    return programFile(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
 }
 
 QString programFile(const QString& name) {

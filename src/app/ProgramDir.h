@@ -9,6 +9,9 @@ namespace qarn {
 QString programDir();
 void setProgramDir(const QString& dir);
 
+// The program's own full path (in the program folder, under the executable's name).
+QString programFilePath();
+
 // The path of a file beside the program.
 QString programFile(const QString& name);
 

@@ -4,6 +4,9 @@
 #include "app/ErrorBox.h"
 #include "mainwindow/Pictures.h"
 #include "platform/CommandChannel.h"
+#include "platform/SystemVolume.h"
+#include "playback/MediaDevice.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -72,6 +75,15 @@ const char* const kShownShortcutProperty = "qarnShownShortcut";
 } // namespace
 
 TFormOfQarn::TFormOfQarn(QWidget* parent) : QWidget(parent) {
+    chooseFilesToOpen = [this] {
+        return OpenD()->exec() == QDialog::Accepted ? OpenD()->selectedFiles() : QStringList();
+    };
+    chooseFileToSave = [this] {
+        return SaveDialog1()->exec() == QDialog::Accepted &&
+                       !SaveDialog1()->selectedFiles().isEmpty()
+                   ? SaveDialog1()->selectedFiles().first()
+                   : QString();
+    };
     setObjectName("FormOfQarn");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -164,6 +176,8 @@ void TFormOfQarn::createControls() {
     PlayList->setUniformItemSizes(true);
     PlayList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     PlayList->setItemDelegate(new FixedRowDelegate(13, PlayList));
+    Playlist = new qarn::PlaylistModel(this);
+    PlayList->setModel(Playlist);
     setColours(PlayList, QColor(200, 200, 200), storedColour(kPlayListText));
 
     Panel3 = new QFrame(Panel1);
@@ -325,6 +339,9 @@ void TFormOfQarn::setMenuCaption(QAction* item, const QString& caption) {
 }
 
 void TFormOfQarn::createComponents() {
+    MediaPlayer1 = new MediaDevice(this);
+    MediaPlayer1->setObjectName("MediaPlayer1");
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(100);
@@ -340,6 +357,18 @@ void TFormOfQarn::createComponents() {
     });
 }
 
+namespace {
+
+// File systems here tell case apart; SONG.MP3 must be offered as well as song.mp3.
+QString filter(const QString& description, const QStringList& extensions) {
+    QStringList patterns;
+    for (const QString& e : extensions)
+        patterns << "*." + e << "*." + e.toUpper();
+    return description + " (" + patterns.join(' ') + ')';
+}
+
+} // namespace
+
 QFileDialog* TFormOfQarn::OpenD() {
     if (!m_openDialog) {
         m_openDialog = new QFileDialog(this);
@@ -347,10 +376,12 @@ QFileDialog* TFormOfQarn::OpenD() {
         m_openDialog->setFileMode(QFileDialog::ExistingFiles);
         m_openDialog->setAcceptMode(QFileDialog::AcceptOpen);
         m_openDialog->setNameFilters({
-            QStringLiteral("All formats (*.mp3 *.wav *.wma *.mid *.avi *.mpeg *.wmv *.qpl *.wpl)"),
-            QStringLiteral("All sounds (*.mp3 *.wav *.wma *.mid)"),
-            QStringLiteral("All video (*.avi *.mpeg *.wmv)"),
-            QStringLiteral("Playlists (*.qpl *.wpl)"),
+            filter("All formats", {"mp3", "wav", "wma", "mid", "avi", "mpeg", "wmv", "qpl", "wpl"}),
+            filter("All sounds", {"mp3", "wav", "wma", "mid"}),
+            filter("All video", {"avi", "mpeg", "wmv"}),
+            filter("Playlists", {"qpl", "wpl"}),
+            // The engine plays far more than the formats above.
+            QStringLiteral("All files (*)"),
         });
     }
     return m_openDialog;
@@ -361,10 +392,33 @@ QFileDialog* TFormOfQarn::SaveDialog1() {
         m_saveDialog = new QFileDialog(this);
         m_saveDialog->setObjectName("SaveDialog1");
         m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
-        m_saveDialog->setNameFilters({QStringLiteral("Qarn playlist (*.qpl)")});
+        m_saveDialog->setNameFilters({filter("Qarn playlist", {"qpl"})});
         m_saveDialog->setDefaultSuffix(QStringLiteral("qpl"));
     }
     return m_saveDialog;
+}
+
+const QStringList& TFormOfQarn::PathList() const {
+    return Playlist->PathList();
+}
+
+int TFormOfQarn::CurrentIndex() const {
+    return PlayList->currentIndex().row();
+}
+
+void TFormOfQarn::setCurrentIndex(int index) {
+    if (index == CurrentIndex())
+        return;
+    const QModelIndex item = Playlist->index(index, 0);
+    // The caret only: the selection is the user's.
+    PlayList->selectionModel()->setCurrentIndex(item, QItemSelectionModel::NoUpdate);
+    PlayList->scrollTo(item);
+}
+
+qarn::SystemVolume* TFormOfQarn::systemVolume() {
+    if (!m_systemVolume)
+        m_systemVolume = std::make_unique<qarn::SystemVolume>();
+    return m_systemVolume.get();
 }
 
 void TFormOfQarn::bindHandlers() {

@@ -7,6 +7,8 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 class QAction;
 class QFileDialog;
@@ -25,7 +27,9 @@ class MediaDevice;
 
 namespace qarn {
 class CommandChannelServer;
-}
+class PlaylistModel;
+class SystemVolume;
+} // namespace qarn
 
 class TFormOfQarn : public QWidget {
     Q_OBJECT
@@ -69,6 +73,9 @@ public:
     // Created on first use: start-up stays lean.
     QFileDialog* OpenD();
     QFileDialog* SaveDialog1();
+    // What the dialogs ask the user; tests put their own answers here.
+    std::function<QStringList()> chooseFilesToOpen;
+    std::function<QString()> chooseFileToSave;
 
     // ---- Context menu ------------------------------------------------------------------
     QAction* Open1 = nullptr;
@@ -116,8 +123,18 @@ public:
     static void setMenuCaption(QAction* item, const QString& caption);
 
     // ---- Program-wide state ------------------------------------------------------------
+    // The playlist: full paths, and the names PlayList shows, held together.
+    qarn::PlaylistModel* Playlist = nullptr;
+    const QStringList& PathList() const;
+    // The caret item of PlayList, independent of its selection; -1 when there is none.
+    int CurrentIndex() const;
+    void setCurrentIndex(int index);
+
     void* StartButton = nullptr; // no taskbar Start button on this platform
     std::uint32_t SavedVolume = 0;
+    // False when no sound server answered at start: then nothing is written back at close.
+    bool SavedVolumeKnown = false;
+    qarn::SystemVolume* systemVolume();
     QString ThemePath;
     bool IsPlaying = false;
     bool IsEnglish = true;
@@ -133,11 +150,19 @@ public:
     void LangCh();
     void ThemeCreator(const QString& theme);
     void Start();
+    // The playing state and its two signs (the Pause picture, the Play1 caption) set together.
+    void markPlaying();
+    void markNotPlaying();
+    // TrackBar1 spans the media length.
+    void setPositionRange(qint64 length);
     // The text of a forwarded command line, already checked for the marker.
     void OnWM_COPYDATA(const QString& text);
 
     // ---- Handlers ----------------------------------------------------------------------
     void FormCreate();
+    // The last step of creation: fill the playlist from the command-line argument, the last
+    // file or "Last.qpl", and maybe play. Runs once the window is up.
+    void loadStartupMedia(const QString& argument);
     void FormClose();
     void PlayClick();
     void StopClick();
@@ -212,6 +237,10 @@ private:
     void assignShortcuts();
     void bindHandlers();
 
+    void readSettings();
+    void writeSettings();
+
+    std::unique_ptr<qarn::SystemVolume> m_systemVolume;
     QPointer<QFileDialog> m_openDialog;
     QPointer<QFileDialog> m_saveDialog;
     qarn::CommandChannelServer* m_channel = nullptr;

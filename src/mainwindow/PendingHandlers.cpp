@@ -2,13 +2,7 @@
 // complete; each moves to its subsystem's file when its behaviour is built.
 #include "mainwindow/FormOfQarn.h"
 
-void TFormOfQarn::ThemeCreator(const QString&) {}
-void TFormOfQarn::Start() {}
-void TFormOfQarn::PlayClick() {}
-void TFormOfQarn::StopClick() {}
-void TFormOfQarn::Stop1Click() {}
 void TFormOfQarn::CdEjectClick() {}
-void TFormOfQarn::EjectClick() {}
 void TFormOfQarn::TracksClick(qarn::UpDownArrows::Button) {}
 void TFormOfQarn::TrackBar1Change() {}
 void TFormOfQarn::TrackBar2Change() {}
@@ -19,20 +13,19 @@ void TFormOfQarn::RepeatTClick() {}
 void TFormOfQarn::RepeatFClick() {}
 void TFormOfQarn::RepeatClick() {}
 void TFormOfQarn::Minimize1Click() {}
-void TFormOfQarn::PlayListDblClick() {}
 void TFormOfQarn::Button1Click() {}
 void TFormOfQarn::Timer1Timer() {}
-void TFormOfQarn::ApplicationEvents1Activate() { AppActive = true; }
-void TFormOfQarn::ApplicationEvents1Deactivate() { AppActive = false; }
+void TFormOfQarn::ApplicationEvents1Activate() {
+    AppActive = true;
+}
+void TFormOfQarn::ApplicationEvents1Deactivate() {
+    AppActive = false;
+}
 void TFormOfQarn::ApplicationEvents1Minimize() {}
 void TFormOfQarn::ApplicationEvents1Restore() {}
 void TFormOfQarn::Nexttrack1Click() {}
 void TFormOfQarn::Lasttrack1Click() {}
 void TFormOfQarn::Randomplay1Click() {}
-void TFormOfQarn::Del1Click() {}
-void TFormOfQarn::Saveplaylist1Click() {}
-void TFormOfQarn::Clearcurretplaylis1Click() {}
-void TFormOfQarn::Saveplaylistonexit1Click() {}
 void TFormOfQarn::None1Click() {}
 void TFormOfQarn::Default1Click() {}
 void TFormOfQarn::Transparent1Click() {}
@@ -40,7 +33,6 @@ void TFormOfQarn::Alwaysontop1Click() {}
 void TFormOfQarn::NormalFormClick() {}
 void TFormOfQarn::Themes1Click() {}
 void TFormOfQarn::Playlist1Click() {}
-void TFormOfQarn::Hideplaylistifinactive1Click() {}
 void TFormOfQarn::Showfilenameostartbutton1Click() {}
 void TFormOfQarn::Shownotes1Click() {}
 void TFormOfQarn::Showcalc1Click() {}

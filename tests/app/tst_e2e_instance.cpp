@@ -61,8 +61,8 @@ private slots:
         QTest::newRow("no arguments") << QStringList{} << "";
         QTest::newRow("switch") << QStringList{"-play"} << "-play";
         QTest::newRow("relative path") << QStringList{"sub dir/a.mp3"} << "\"WD/sub dir/a.mp3\"";
-        QTest::newRow("absolute path") << QStringList{"/m/My Music/b.wav"}
-                                       << "\"/m/My Music/b.wav\"";
+        QTest::newRow("absolute path")
+            << QStringList{"/m/My Music/b.wav"} << "\"/m/My Music/b.wav\"";
         QTest::newRow("switch and path") << QStringList{"-last", "c.mid"} << "-last \"WD/c.mid\"";
     }
     void recordReachesRunningCopyExactly() {

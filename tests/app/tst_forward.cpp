@@ -14,14 +14,14 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("no arguments") << QStringList{} << "";
         QTest::newRow("absolute path") << QStringList{"/music/a.mp3"} << "\"/music/a.mp3\"";
-        QTest::newRow("path with blanks") << QStringList{"/My Music/a b.mp3"}
-                                          << "\"/My Music/a b.mp3\"";
+        QTest::newRow("path with blanks")
+            << QStringList{"/My Music/a b.mp3"} << "\"/My Music/a b.mp3\"";
         QTest::newRow("relative path") << QStringList{"sub/a.mp3"} << "\"/home/u/sub/a.mp3\"";
         QTest::newRow("dot segments") << QStringList{"../x/./a.wav"} << "\"/home/x/a.wav\"";
         QTest::newRow("switch bare") << QStringList{"-next"} << "-next";
         QTest::newRow("capital switch stays") << QStringList{"-Play"} << "-Play";
-        QTest::newRow("trailing text") << QStringList{"-play", "a.mp3"}
-                                       << "-play \"/home/u/a.mp3\"";
+        QTest::newRow("trailing text")
+            << QStringList{"-play", "a.mp3"} << "-play \"/home/u/a.mp3\"";
         QTest::newRow("url kept") << QStringList{"http://example.org/s.mp3"}
                                   << "\"http://example.org/s.mp3\"";
         QTest::newRow("utf8 name") << QStringList{"/музыка/песня.mp3"} << "\"/музыка/песня.mp3\"";

@@ -143,8 +143,8 @@ private slots:
     void recordReachesHandlerAndSenderWaitsForIt() {
         bool sent = false;
         std::thread sender([&] {
-            sent = sendCommandRecord(socketPath(), encodeForwardRecord("\"/My Music/a.mp3\""),
-                                     5000);
+            sent =
+                sendCommandRecord(socketPath(), encodeForwardRecord("\"/My Music/a.mp3\""), 5000);
         });
         QTRY_COMPARE(m_received.size(), 1);
         sender.join();
@@ -211,7 +211,8 @@ private slots:
         QVERIFY(QFile::exists(socketPath()));
         CommandChannelServer again([this](const QString& t) { m_received << t; });
         QVERIFY(again.listen(socketPath()));
-        std::thread sender([&] { sendCommandRecord(socketPath(), encodeForwardRecord("-last"), 5000); });
+        std::thread sender(
+            [&] { sendCommandRecord(socketPath(), encodeForwardRecord("-last"), 5000); });
         QTRY_COMPARE(m_received, QStringList{"-last"});
         sender.join();
     }

@@ -249,8 +249,8 @@ private slots:
         w->Tracks->nextButton()->click();
         w->Tracks->prevButton()->click();
         QCOMPARE(steps, (QList<qarn::UpDownArrows::Button>{qarn::UpDownArrows::btNext,
-                                                            qarn::UpDownArrows::btNext,
-                                                            qarn::UpDownArrows::btPrev}));
+                                                           qarn::UpDownArrows::btNext,
+                                                           qarn::UpDownArrows::btPrev}));
         QCOMPARE(w->Tracks->position(), 1);
         w->Tracks->setPosition(100);
         steps.clear();

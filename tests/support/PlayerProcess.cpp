@@ -58,12 +58,14 @@ std::unique_ptr<QProcess> PlayerSandbox::start(const QStringList& args,
 
 QStringList visibleWindows(qint64 pid, const QString& title) {
     QProcess x;
-    x.start("xdotool", {"search", "--all", "--onlyvisible", "--pid", QString::number(pid),
-                        "--name", '^' + title + '$'});
+    x.start("xdotool", {"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name",
+                        '^' + title + '$'});
     x.waitForFinished(5000);
     return QString::fromLatin1(x.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
 
-bool haveDisplay() { return !qEnvironmentVariableIsEmpty("DISPLAY"); }
+bool haveDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY");
+}
 
 } // namespace qarn::test

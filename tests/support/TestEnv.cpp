@@ -18,6 +18,8 @@ void ensurePrivateRuntimeDir() {
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
 }
 
-QString findTool(const QString& name) { return QStandardPaths::findExecutable(name); }
+QString findTool(const QString& name) {
+    return QStandardPaths::findExecutable(name);
+}
 
 } // namespace qarn::test
