@@ -74,7 +74,7 @@ const char* const kShownShortcutProperty = "qarnShownShortcut";
 
 } // namespace
 
-TFormOfQarn::TFormOfQarn(QWidget* parent) : QWidget(parent) {
+TFormOfQarn::TFormOfQarn(QWidget* parent, bool runFormCreate) : QWidget(parent) {
     chooseFilesToOpen = [this] {
         return OpenD()->exec() == QDialog::Accepted ? OpenD()->selectedFiles() : QStringList();
     };
@@ -102,7 +102,8 @@ TFormOfQarn::TFormOfQarn(QWidget* parent) : QWidget(parent) {
     assignShortcuts();
     bindHandlers();
     autoSizeToContents();
-    FormCreate();
+    if (runFormCreate)
+        FormCreate();
 }
 
 TFormOfQarn::~TFormOfQarn() = default;

@@ -34,7 +34,8 @@ class SystemVolume;
 class TFormOfQarn : public QWidget {
     Q_OBJECT
 public:
-    explicit TFormOfQarn(QWidget* parent = nullptr);
+    // Without runFormCreate the window stays as designed (tests of the stored layout).
+    explicit TFormOfQarn(QWidget* parent = nullptr, bool runFormCreate = true);
     ~TFormOfQarn() override;
 
     // ---- Controls, under their stored names --------------------------------------------
