@@ -1,25 +1,13 @@
-// The media device: open, play, pause, stop, seek and the CD's tracks, over libmpv.
+// The media device: open, play, pause, stop, seek and the CD's tracks.
 #pragma once
+
+#include "playback/MediaBackend.h"
 
 #include <QObject>
 #include <QString>
 
 #include <memory>
 #include <optional>
-#include <stdexcept>
-
-namespace qarn::playback {
-class MpvEngine;
-class MediaSource;
-} // namespace qarn::playback
-
-// The device's refusals; what() is the message for the user.
-class EMCIDeviceError : public std::runtime_error {
-public:
-    using runtime_error::runtime_error;
-};
-
-enum TMPDeviceTypes { dtAutoSelect, dtCDAudio, dtOther };
 
 // Times are milliseconds for files. For the CD they are packed: track number in the low byte,
 // then minutes, seconds and frames (1/75 s) within that track; Length() is the packed position
@@ -27,19 +15,21 @@ enum TMPDeviceTypes { dtAutoSelect, dtCDAudio, dtOther };
 //
 // Everything runs on the UI thread and every operation is finished when it returns, except
 // that Play() returns as soon as playback has started.
+//
+// The engine (libmpv, FluidSynth, libcdio and what they pull in) lives in a module loaded by
+// the first Open(), so the player starts without it.
 class MediaDevice : public QObject {
     Q_OBJECT
 public:
-    enum class Mode { NotOpen, Stopped, Playing, Paused };
+    using Mode = MediaMode;
 
-    // Cheap: the player core and the SoundFont are loaded by the first Open().
     explicit MediaDevice(QObject* parent = nullptr);
     ~MediaDevice() override;
 
     TMPDeviceTypes DeviceType() const { return m_deviceType; }
-    void setDeviceType(TMPDeviceTypes type) { m_deviceType = type; }
+    void setDeviceType(TMPDeviceTypes type);
     QString FileName() const { return m_fileName; }
-    void setFileName(const QString& fileName) { m_fileName = fileName; }
+    void setFileName(const QString& fileName);
 
     // Closes what is open, then opens FileName (by its extension: .mid/.midi/.rmi through the
     // synthesizer, anything else directly) or, for dtCDAudio, the CD. Throws EMCIDeviceError
@@ -64,7 +54,7 @@ public:
     // Start of track n (n from 1): 0 for files, the packed track start for the CD.
     qint64 TrackPosition(int n) const;
     // Used by the next Play only.
-    void setStartPos(qint64 position) { m_startPos = position; }
+    void setStartPos(qint64 position);
     Mode mode() const;
 
     // Tests: null audio and video outputs for devices whose first Open comes after the call.
@@ -72,28 +62,17 @@ public:
     // none can be opened, and video to a window of its own.
     static void setNullOutputs(bool on);
     // The CD to open: a drive or a .cue image; empty means libcdio's default drive.
-    void setCdDevice(const QString& pathOrEmpty) { m_cdDevice = pathOrEmpty; }
+    void setCdDevice(const QString& pathOrEmpty);
+
+    // Loads the media module (once per process); throws EMCIDeviceError when it cannot.
+    static QarnCreateMediaBackend moduleEntry(const char* name);
 
 private:
-    void requireOpen() const;
-    qarn::playback::MpvEngine& engine();
-    std::unique_ptr<qarn::playback::MediaSource> makeFileSource();
-    std::unique_ptr<qarn::playback::MediaSource> makeCdSource();
-    double lengthSeconds() const;
-    void seekTo(qint64 position);
-    void resume();
-    double currentSeconds() const;
+    qarn::playback::MediaBackend& backend();
 
     TMPDeviceTypes m_deviceType = dtOther;
     QString m_fileName;
     QString m_cdDevice;
-    // The engine outlives the source: a MIDI source unregisters its song from the engine.
-    std::unique_ptr<qarn::playback::MpvEngine> m_engine;
-    std::unique_ptr<qarn::playback::MediaSource> m_source;
-    mutable Mode m_mode = Mode::NotOpen;
     std::optional<qint64> m_startPos;
-    // Where a stopped or paused device stands, in seconds. libmpv's time-pos reads short by the
-    // audio buffer after a seek while paused, though playback then resumes at the right place.
-    std::optional<double> m_held;
-    double m_playFrom = 0; // where the current run of playback started
+    std::unique_ptr<qarn::playback::MediaBackend> m_backend;
 };
