@@ -164,6 +164,8 @@ public:
     // The last step of creation: fill the playlist from the command-line argument, the last
     // file or "Last.qpl", and maybe play. Runs once the window is up.
     void loadStartupMedia(const QString& argument);
+    // SavedVolume and the volume bar from the system volume, when a sound server answers.
+    void readSystemVolume();
     void FormClose();
     void PlayClick();
     void StopClick();

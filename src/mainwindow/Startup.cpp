@@ -46,11 +46,6 @@ void TFormOfQarn::FormCreate() {
     // From now on a second copy finds us.
     if (!qarn::commandSocketPath().isEmpty())
         listenForCommands(qarn::commandSocketPath());
-    if (const auto volume = systemVolume()->read()) {
-        SavedVolume = *volume;
-        SavedVolumeKnown = true;
-        TrackBar3->setValue(int(SavedVolume & 0xFFFF));
-    }
     Label1->setText(QStringLiteral("no file\n"));
     Label1->adjustSize();
     try {
@@ -58,8 +53,19 @@ void TFormOfQarn::FormCreate() {
     } catch (...) {
         // A damaged settings file or theme must not keep the player from starting.
     }
-    // Opening the first file loads the media engine: the window comes first.
-    QTimer::singleShot(0, this, [this] { loadStartupMedia(qarn::startupArgument()); });
+    // Asking the sound server and opening the first file take a while: the window comes first.
+    QTimer::singleShot(0, this, [this] {
+        readSystemVolume();
+        loadStartupMedia(qarn::startupArgument());
+    });
+}
+
+void TFormOfQarn::readSystemVolume() {
+    if (const auto volume = systemVolume()->read()) {
+        SavedVolume = *volume;
+        SavedVolumeKnown = true;
+        TrackBar3->setValue(int(SavedVolume & 0xFFFF));
+    }
 }
 
 void TFormOfQarn::loadStartupMedia(const QString& argument) {

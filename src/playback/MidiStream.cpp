@@ -228,6 +228,8 @@ MidiProtocol::Synth MidiProtocol::acquireSynth() {
         return {};
     fluid_settings_setnum(s.settings, "synth.sample-rate", kSampleRate);
     fluid_settings_setnum(s.settings, "synth.gain", 0.5);
+    // Only the instruments a song selects are read from the SoundFont, not all of it.
+    fluid_settings_setint(s.settings, "synth.dynamic-sample-loading", 1);
     s.synth = new_fluid_synth(s.settings);
     const QByteArray font = QFile::encodeName(soundFontPath());
     if (!s.synth || font.isEmpty() || fluid_synth_sfload(s.synth, font.constData(), 1) < 0) {

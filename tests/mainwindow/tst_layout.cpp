@@ -201,6 +201,7 @@ private slots:
 
     void creationCaptionsTheWindow() {
         w = std::make_unique<TFormOfQarn>();
+        QCoreApplication::processEvents();
         QCOMPARE(w->windowTitle(), QString("Qarn_player"));
         QCOMPARE(w->Label1->text(), QString("no file\n"));
         // The volume bar shows the system volume when a sound server answers.
