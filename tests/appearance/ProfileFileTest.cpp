@@ -11,21 +11,8 @@
 #include <stdexcept>
 
 using namespace qarn;
-
-namespace {
-
-void writeBytes(const QString& fileName, const QByteArray& bytes) {
-    QFile f(fileName);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString& fileName) {
-    QFile f(fileName);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
+using qarn::test::readBytes;
+using qarn::test::writeBytes;
 
 class ProfileFileTest : public QObject {
     Q_OBJECT

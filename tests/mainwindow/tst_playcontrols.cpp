@@ -12,13 +12,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-namespace {
-QStringList g_boxes;
-void recordBox(const QString& text) {
-    g_boxes << text;
-}
-} // namespace
-
 class TestPlayControls : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -40,12 +33,11 @@ private slots:
     void initTestCase() {
         qarn::test::ensurePrivateRuntimeDir();
         MediaDevice::setNullOutputs(true);
-        qarn::setErrorBoxHook(recordBox);
-        qarn::setMessageBoxHook(recordBox);
+        qarn::test::recordBoxes();
         m_wav = qarn::test::writeWav(m_dir.filePath("tone.wav"), 3000);
     }
     void init() {
-        g_boxes.clear();
+        qarn::test::shownBoxes().clear();
         w = std::make_unique<TFormOfQarn>();
     }
     void cleanup() { w.reset(); }
@@ -66,7 +58,7 @@ private slots:
         w->PlayClick();
         checkState(true, "&Pause");
         QVERIFY(qAbs(w->MediaPlayer1->Position() - paused) < 150);
-        QVERIFY(g_boxes.isEmpty());
+        QVERIFY(qarn::test::shownBoxes().isEmpty());
     }
 
     void stopRewindsAndStopInPlaceDoesNot() {
@@ -108,7 +100,7 @@ private slots:
         w->SetLanguage(english);
         w->MediaPlayer1->setFileName(fileName);
         w->PlayClick();
-        QCOMPARE(g_boxes, QStringList{message});
+        QCOMPARE(qarn::test::shownBoxes(), QStringList{message});
         QCOMPARE(w->IsPlaying, false);
         QVERIFY(w->Pause->isHidden());
         // With no file nothing at all changes, so the stored caption stays.
@@ -119,13 +111,13 @@ private slots:
         w->markPlaying();
         emit w->Stop->clicked();
         checkState(false, "&Play");
-        QCOMPARE(g_boxes, QStringList{"No MCI device open."});
-        g_boxes.clear();
+        QCOMPARE(qarn::test::shownBoxes(), QStringList{"No MCI device open."});
+        qarn::test::shownBoxes().clear();
         w->markPlaying();
         w->Stop1->trigger();
         // Stop in place is refused before anything changes.
         checkState(true, "&Pause");
-        QCOMPARE(g_boxes, QStringList{"No MCI device open."});
+        QCOMPARE(qarn::test::shownBoxes(), QStringList{"No MCI device open."});
     }
 
     void russianCaptionsFollowTheState() {

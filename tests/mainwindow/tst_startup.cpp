@@ -17,19 +17,6 @@
 #include <QSlider>
 #include <QtTest>
 
-namespace {
-QStringList g_boxes;
-void recordBox(const QString& text) {
-    g_boxes << text;
-}
-
-void writeText(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-} // namespace
-
 class TestStartup : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -58,8 +45,7 @@ private slots:
     void initTestCase() {
         qarn::test::ensurePrivateRuntimeDir();
         MediaDevice::setNullOutputs(true);
-        qarn::setErrorBoxHook(recordBox);
-        qarn::setMessageBoxHook(recordBox);
+        qarn::test::recordBoxes();
     }
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -67,7 +53,7 @@ private slots:
         a = qarn::test::writeWav(dir() + "/a.wav", 2000);
         b = qarn::test::writeWav(dir() + "/b b.wav", 2000, 660);
         c = qarn::test::writeWav(dir() + "/c.wav", 2000, 880);
-        g_boxes.clear();
+        qarn::test::shownBoxes().clear();
     }
     void cleanup() {
         w.reset();
@@ -128,7 +114,7 @@ private slots:
         QByteArray settingsText = settings;
         settingsText.replace("LastFile=C", "LastFile=" + c.toUtf8());
         if (!settingsText.isEmpty())
-            writeText(ini(), settingsText);
+            qarn::test::writeBytes(ini(), settingsText);
         if (lastQpl != QStringList{"-"}) {
             QStringList paths;
             for (const QString& p : lastQpl)
@@ -156,7 +142,7 @@ private slots:
             QCOMPARE(w->MediaPlayer1->FileName(), want.first());
             QCOMPARE(w->TrackBar1->maximum(), int(w->MediaPlayer1->Length()));
         }
-        QVERIFY(g_boxes.isEmpty());
+        QVERIFY(qarn::test::shownBoxes().isEmpty());
     }
 
     void relativeArgumentIsKeptAsTheFileItNamed() {
@@ -167,8 +153,9 @@ private slots:
     }
 
     void settingsAreReadIntoTheWindow() {
-        writeText(ini(), "[Form]\nTop=$20\nLeft= 0x30\nTransparent=5\n[Init]\nRepeat=1\n"
-                         "Random=2\nHidePl=0\nEngLang=0\n[Color]\nTheme=/nowhere/\n");
+        qarn::test::writeBytes(ini(),
+                               "[Form]\nTop=$20\nLeft= 0x30\nTransparent=5\n[Init]\nRepeat=1\n"
+                               "Random=2\nHidePl=0\nEngLang=0\n[Color]\nTheme=/nowhere/\n");
         create(QString());
         QCOMPARE(w->pos(), QPoint(48, 32));
         QCOMPARE(w->TrackBar2->value(), 15);
@@ -182,13 +169,13 @@ private slots:
     }
 
     void closeWritesSettingsAndLastPlaylist() {
-        writeText(ini(), "; kept\n[Init]\nSavePlayList=1\n");
+        qarn::test::writeBytes(ini(), "; kept\n[Init]\nSavePlayList=1\n");
         create(a);
         w->Playlist->AppendPath(b);
         w->move(77, 66);
         w->Repeat->setChecked(true);
         closeWindow();
-        QVERIFY(g_boxes.isEmpty());
+        QVERIFY(qarn::test::shownBoxes().isEmpty());
         const qarn::ProfileFile f(ini());
         QCOMPARE(f.readInteger(u"Form", u"Left", 0), 77);
         QCOMPARE(f.readInteger(u"Form", u"Top", 0), 66);
@@ -200,7 +187,7 @@ private slots:
     }
 
     void closeStopsAtTheFirstFailure() {
-        writeText(ini(), "[Init]\nSavePlayList=1\nLastFile=old\n");
+        qarn::test::writeBytes(ini(), "[Init]\nSavePlayList=1\nLastFile=old\n");
         QDir(dir()).mkdir("Last.qpl"); // cannot be replaced by a file
         create(QString());
         w->Repeat->setChecked(true);
@@ -213,7 +200,7 @@ private slots:
         closeWindow();
         if (haveServer)
             QCOMPARE(volume.read(), std::optional<quint32>(w->SavedVolume));
-        QCOMPARE(g_boxes, QStringList{"Error of saving settings"});
+        QCOMPARE(qarn::test::shownBoxes(), QStringList{"Error of saving settings"});
         const qarn::ProfileFile f(ini());
         QCOMPARE(f.readBool(u"Init", u"Repeat", false), true);             // before the failure
         QCOMPARE(f.readString(u"Init", u"LastFile", "x"), QString("old")); // after it
@@ -246,10 +233,10 @@ private slots:
         QFETCH(QString, message);
         QDir(dir()).mkdir("folder.wav");
         const QString upper = qpl("x.QPL", {a});
-        writeText(dir() + "/list.wpl",
-                  "<?wpl version=\"1.0\"?><smil><body><seq>\n<media src=\"a.wav\"/>\n"
-                  "<media src=\"" +
-                      c.toUtf8() + "\" tid=\"{1}\"/>\n</seq></body></smil>\n");
+        qarn::test::writeBytes(dir() + "/list.wpl",
+                               "<?wpl version=\"1.0\"?><smil><body><seq>\n<media src=\"a.wav\"/>\n"
+                               "<media src=\"" +
+                                   c.toUtf8() + "\" tid=\"{1}\"/>\n</seq></body></smil>\n");
         auto real = [&](const QString& s) {
             return s == "A"     ? a
                    : s == "B"   ? b
@@ -272,7 +259,8 @@ private slots:
         for (const QString& s : added)
             want << real(s);
         QCOMPARE(w->PathList(), want);
-        QCOMPARE(g_boxes, message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(qarn::test::shownBoxes(),
+                 message.isEmpty() ? QStringList{} : QStringList{message});
         if (started >= 0) {
             QVERIFY(w->IsPlaying);
             QCOMPARE(w->CurrentIndex(), 1 + started);
@@ -325,7 +313,7 @@ private slots:
         w->PlayListDblClick();
         QVERIFY(w->IsPlaying);
         QCOMPARE(w->MediaPlayer1->FileName(), b);
-        QVERIFY(g_boxes.isEmpty());
+        QVERIFY(qarn::test::shownBoxes().isEmpty());
     }
 
     void savePlaylistWritesExactBytes() {
@@ -343,7 +331,7 @@ private slots:
         w->chooseFileToSave = [this] { return dir() + "/no/such/folder/x.qpl"; };
         w->Saveplaylist1Click();
         QVERIFY(!w->IsPlaying);
-        QVERIFY(g_boxes.isEmpty());
+        QVERIFY(qarn::test::shownBoxes().isEmpty());
     }
 };
 

@@ -11,19 +11,10 @@
 #include <memory>
 
 using namespace qarn;
+using qarn::test::readBytes;
+using qarn::test::writeBytes;
 
 namespace {
-
-QByteArray readBytes(const QString& fileName) {
-    QFile f(fileName);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& fileName, const QByteArray& bytes) {
-    QFile f(fileName);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 mode_t modeOf(const QString& fileName) {
     struct stat st {};
