@@ -88,6 +88,21 @@ private slots:
         closePlayer(*player);
     }
 
+    // Nothing set up yet: the sample tune is the one entry, opened, and Ctrl+P plays it.
+    void firstStartPlaysTheSampleTune() {
+        PlayerSandbox box;
+        auto player = box.start({});
+        QVERIFY(waitForWindow(player->processId()));
+        QTest::qWait(1000); // the tune is opened just after the window shows
+        QVERIFY(peakHeard(300) < 100);
+        const QString window = visibleWindows(player->processId()).value(0);
+        QProcess::execute("xdotool", {"windowactivate", "--sync", window, "key", "ctrl+p"});
+        QTest::qWait(300);
+        const int peak = peakHeard(2000);
+        QVERIFY2(peak > 300, qPrintable(QString("peak heard: %1").arg(peak)));
+        closePlayer(*player);
+    }
+
     void playlistComesBackAtTheNextStart() {
         PlayerSandbox box;
         QTemporaryDir media;
