@@ -9,7 +9,7 @@ cmake --build build-bench -j"$(nproc)"
 source scripts/session.sh
 start_private_session
 for b in build-bench/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   "$b"
 done

@@ -7,7 +7,7 @@ SUDO=""
 
 build_pkgs=(
   build-essential cmake pkg-config clang-format
-  qt6-base-dev libqt6svg6-dev libgl-dev
+  qt6-base-dev libgl-dev
   libmpv-dev libfluidsynth-dev timgm6mb-soundfont
   libcdio-dev libpulse-dev
   fonts-dejavu-core libx11-dev

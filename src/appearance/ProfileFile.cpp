@@ -5,6 +5,7 @@
 #include "playlist/PathParts.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <limits>
 #include <stdexcept>
@@ -52,6 +53,9 @@ int digitValue(QChar c, int base) {
     return -1;
 }
 
+// Settings are a few hundred bytes; a larger file is not ours to load.
+constexpr qint64 kMaxProfileBytes = 16LL << 20;
+
 void checkWritable(QStringView text) {
     for (QChar c : text)
         if (c == u'\r' || c == u'\n' || c == u'\0')
@@ -61,12 +65,16 @@ void checkWritable(QStringView text) {
 } // namespace
 
 ProfileFile::ProfileFile(QString fileName) : fileName_(std::move(fileName)) {
-    QFile file(fileName_);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo::exists(fileName_))
         return;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    QByteArray bytes;
+    try {
+        bytes = readRegularFile(fileName_, kMaxProfileBytes);
+    } catch (const FileError& e) {
+        // Read as empty, but never saved over: that would throw away what could not be read.
+        unreadable_ = QString::fromStdString(e.what());
         return;
+    }
     bool breakStyleSeen = false;
     qsizetype start = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -210,6 +218,8 @@ QByteArray ProfileFile::toBytes() const {
 }
 
 void ProfileFile::save() const {
+    if (!unreadable_.isEmpty())
+        throw FileError(unreadable_.toStdString());
     writeFileAtomically(fileName_, toBytes());
 }
 

@@ -21,7 +21,8 @@ namespace qarn {
 // CR or LF; new lines use the file's first break style (LF for a new file).
 class ProfileFile {
 public:
-    // Loads fileName; a file that is missing or cannot be read is taken as empty.
+    // Loads fileName; a file that is missing or cannot be read is taken as empty (and one that
+    // exists but cannot be read is never saved over).
     explicit ProfileFile(QString fileName);
 
     const QString& fileName() const { return fileName_; }
@@ -62,6 +63,7 @@ private:
     Found find(QStringView section, QStringView key) const;
 
     QString fileName_;
+    QString unreadable_; // why an existing file could not be read; save() then refuses
     std::vector<Line> lines_;
     QByteArray newLineBreak_ = "\n";
 };

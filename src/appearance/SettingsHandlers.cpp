@@ -54,6 +54,10 @@ void TFormOfQarn::writeSettings() {
     if (Saveplaylistonexit1->isChecked())
         qarn::writeQpl(qarn::programFile("Last.qpl"), PathList());
     s.lastFile = MediaPlayer1->FileName();
+    // A name with a line break cannot be stored; losing it beats losing the settings after it.
+    if (s.lastFile.contains(QChar('\n')) || s.lastFile.contains(QChar('\r')) ||
+        s.lastFile.contains(QChar(0)))
+        s.lastFile.clear();
     s.theme = ThemePath;
     s.hidePl = Hideplaylistifinactive1->isChecked();
     s.engLang = GetLanguage();

@@ -6,6 +6,7 @@
 #include "app/Instance.h"
 #include "app/ProgramDir.h"
 #include "language/Bilingual.h"
+#include "platform/AtomicFile.h"
 
 #include <QAction>
 #include <QFile>
@@ -24,11 +25,15 @@ using qarn::BiText;
 // The help file's lines, whatever the line breaks (CR LF, LF or a lone CR); a final line
 // break does not add an empty line.
 QString readHelpFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    try {
+        // A named pipe or a huge file in its place must not stall the window.
+        bytes = qarn::readRegularFile(path, 16LL << 20);
+    } catch (const qarn::FileError&) {
         throw std::runtime_error(QStringLiteral("Cannot open file %1").arg(path).toStdString());
+    }
     // The decoder drops a leading byte-order mark, as editors on other systems write one.
-    QString text = QStringDecoder(QStringDecoder::Utf8)(file.readAll());
+    QString text = QStringDecoder(QStringDecoder::Utf8)(bytes);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QChar('\r'), QChar('\n'));
     if (text.endsWith(QChar('\n')))

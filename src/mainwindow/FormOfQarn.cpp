@@ -600,6 +600,9 @@ void TFormOfQarn::changeEvent(QEvent* e) {
 void TFormOfQarn::closeEvent(QCloseEvent* e) {
     if (!m_closing) {
         m_closing = true;
+        // A second copy started from now on finds nobody, rather than a player that is going.
+        if (m_channel)
+            m_channel->close();
         qarn::guarded([&] { FormClose(); });
     }
     e->accept();

@@ -133,8 +133,9 @@ void TFormOfQarn::FormClose() {
         qarn::showMessage(qarn::msg::kCannotSaveSettings.pick(GetLanguage()));
     }
     TrayIcon->hide();
-    // Volume changes made in the player last only while it runs.
-    if (SavedVolumeKnown)
+    // Volume changes made in the player last only while it runs. An unchanged volume is left
+    // alone: writing it back would flatten levels above 100 % and the other channels.
+    if (SavedVolumeKnown && systemVolume()->read() != SavedVolume)
         systemVolume()->write(SavedVolume);
 }
 

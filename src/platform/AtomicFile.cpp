@@ -51,6 +51,8 @@ void writeFileAtomically(const QString& fileName, QByteArrayView data) {
     const qsizetype slash = target.lastIndexOf(u'/');
     const QString folder = slash >= 0 ? target.left(slash + 1) : QString();
     const QString base = target.mid(slash + 1);
+    if (::access(targetName.constData(), F_OK) == 0 && ::access(targetName.constData(), W_OK) != 0)
+        fail(QStringLiteral("Cannot write"), fileName, errno);
 
     // Created with 0666 so the umask applies as for any new file; an existing file's mode is
     // copied below.
@@ -101,6 +103,37 @@ void writeFileAtomically(const QString& fileName, QByteArrayView data) {
         ::fsync(dirFd);
         ::close(dirFd);
     }
+}
+
+QByteArray readRegularFile(const QString& fileName, qint64 maxBytes) {
+    auto refuse = [&](const QString& why) {
+        throw FileError(
+            QStringLiteral("Cannot open file \"%1\": %2").arg(fileName, why).toStdString());
+    };
+    // Non-blocking, so a named pipe with no writer cannot stall the caller.
+    const int fd =
+        ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        refuse(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        refuse(QStringLiteral("not a regular file"));
+    }
+    if (st.st_size > maxBytes) {
+        ::close(fd);
+        refuse(QStringLiteral("larger than %1 bytes").arg(maxBytes));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        refuse(file.errorString());
+    }
+    // Read no more than the cap even if the file grows meanwhile.
+    QByteArray bytes = file.read(maxBytes);
+    if (file.error() != QFileDevice::NoError)
+        refuse(file.errorString());
+    return bytes;
 }
 
 } // namespace qarn

@@ -42,6 +42,11 @@ bool CommandChannelServer::listen(const QString& socketPath) {
     return true;
 }
 
+void CommandChannelServer::close() {
+    if (m_server)
+        m_server->close();
+}
+
 void CommandChannelServer::onNewConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

@@ -26,6 +26,8 @@ public:
     // Only the holder of the instance lock may call this: it replaces any stale socket.
     bool listen(const QString& socketPath);
     QString socketPath() const { return m_path; }
+    // Stops taking new senders (a closing player can no longer act on them).
+    void close();
 
     static constexpr int kIdleTimeoutMs = 2000;
 

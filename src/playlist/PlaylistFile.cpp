@@ -12,19 +12,11 @@ namespace qarn {
 
 namespace {
 
+// Far above any real playlist (100,000 entries are a few MB), far below what would exhaust memory.
+constexpr qint64 kMaxPlaylistBytes = 256LL << 20;
+
 QByteArray readWholeFile(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Cannot open file \"%1\": %2")
-                            .arg(fileName, file.errorString())
-                            .toStdString());
-    // A folder opens on Linux but cannot be read.
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError(QStringLiteral("Cannot read file \"%1\": %2")
-                            .arg(fileName, file.errorString())
-                            .toStdString());
-    return bytes;
+    return readRegularFile(fileName, kMaxPlaylistBytes);
 }
 
 bool isAbsoluteOrUrl(const QString& src) {

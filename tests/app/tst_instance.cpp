@@ -5,6 +5,8 @@
 #include "platform/InstanceLock.h"
 #include "platform/RuntimeDir.h"
 
+#include <QElapsedTimer>
+#include <QThread>
 #include <QtEndian>
 #include <QtTest>
 
@@ -141,14 +143,25 @@ private slots:
     }
 
     void recordReachesHandlerAndSenderWaitsForIt() {
+        // A slow handler: the sender must not come back before it has returned.
+        CommandChannelServer slow([this](const QString& text) {
+            QThread::msleep(300);
+            m_received << text;
+        });
+        const QString path = m_dir.path() + "/slow";
+        QVERIFY(slow.listen(path));
         bool sent = false;
+        qint64 tookMs = 0;
         std::thread sender([&] {
-            sent =
-                sendCommandRecord(socketPath(), encodeForwardRecord("\"/My Music/a.mp3\""), 5000);
+            QElapsedTimer t;
+            t.start();
+            sent = sendCommandRecord(path, encodeForwardRecord("\"/My Music/a.mp3\""), 5000);
+            tookMs = t.elapsed();
         });
         QTRY_COMPARE(m_received.size(), 1);
         sender.join();
         QVERIFY(sent);
+        QVERIFY2(tookMs >= 300, qPrintable(QString::number(tookMs)));
         QCOMPARE(m_received.first(), QString("\"/My Music/a.mp3\""));
     }
 

@@ -5,10 +5,12 @@
 #include "platform/AtomicFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <stdexcept>
+#include <sys/stat.h>
 
 using namespace qarn;
 using qarn::test::readBytes;
@@ -255,6 +257,17 @@ private slots:
         QCOMPARE(themeFolderFrom(programDir + "/thems/blue", programDir), fallback);
         QCOMPARE(themeFolderFrom(programDir + "/thems/none/", programDir), fallback);
         QCOMPARE(themeFolderFrom(QString(), programDir), fallback);
+    }
+
+    // What could not be read is never replaced by the few keys the player writes.
+    void unreadableFileIsNeverSavedOver() {
+        const QString path = dir_.filePath("pipe.INI");
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        ProfileFile ini(path);
+        QCOMPARE(ini.readInteger(u"Form", u"Top", 10), 10);
+        ini.writeInteger(u"Form", u"Top", 5);
+        QVERIFY_THROWS_EXCEPTION(FileError, ini.save());
+        QVERIFY(QFileInfo(path).isFile() == false);
     }
 };
 

@@ -135,10 +135,19 @@ private slots:
         QVERIFY(before > 0);
         auto player = box.start({});
         QVERIFY(waitForWindow(player->processId()));
+        QTest::qWait(1000); // the player asks for the volume just after its window shows
         pactl({"set-sink-volume", "@DEFAULT_SINK@", "12000"});
         QVERIFY(qAbs(sinkVolume() - 12000) < 700);
         closePlayer(*player);
         QVERIFY2(qAbs(sinkVolume() - before) < 700, qPrintable(QString::number(sinkVolume())));
+
+        // A volume the player never changed is left exactly as it is, even above 100 %.
+        pactl({"set-sink-volume", "@DEFAULT_SINK@", "98304"});
+        auto again = box.start({});
+        QVERIFY(waitForWindow(again->processId()));
+        QTest::qWait(1000);
+        closePlayer(*again);
+        QCOMPARE(sinkVolume(), 98304);
         pactl({"set-sink-volume", "@DEFAULT_SINK@", "65536"});
     }
 };

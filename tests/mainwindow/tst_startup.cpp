@@ -17,6 +17,8 @@
 #include <QSlider>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class TestStartup : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -205,6 +207,26 @@ private slots:
         QCOMPARE(f.readBool(u"Init", u"Repeat", false), true);             // before the failure
         QCOMPARE(f.readString(u"Init", u"LastFile", "x"), QString("old")); // after it
         QVERIFY(!f.valueExists(u"Init", u"EngLang"));
+    }
+
+    void aFileNameWithALineBreakDoesNotCostTheSettings() {
+        const QString odd = qarn::test::writeWav(dir() + "/two\nlines.wav", 500);
+        create(odd);
+        QVERIFY(w->IsPlaying);
+        w->SetLanguage(false);
+        closeWindow();
+        QVERIFY(qarn::test::shownBoxes().isEmpty());
+        const qarn::ProfileFile f(ini());
+        QCOMPARE(f.readString(u"Init", u"LastFile", "x"), QString());
+        QCOMPARE(f.readBool(u"Init", u"EngLang", true), false);
+    }
+
+    void aNamedPipeAsPlaylistArgumentDoesNotHang() {
+        const QString pipe = dir() + "/pipe.qpl";
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        create(pipe);
+        QVERIFY(w->PathList().isEmpty());
+        QVERIFY(!w->IsPlaying);
     }
 
     void openDialogAppendsAndStartsTheFirstAdded_data() {

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <memory>
+#include <sys/stat.h>
 
 using namespace qarn;
 using qarn::test::readBytes;
@@ -94,6 +95,33 @@ private slots:
             QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         QCOMPARE(left, fault == "folder" ? QStringList({"settings.INI", "sub"})
                                          : QStringList{"settings.INI"});
+    }
+
+    // Whatever stands where a playlist, settings or help file is expected is refused at once.
+    void readRefusesWhatIsNoRegularFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("named pipe without a writer") << "fifo";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("over the size cap") << "large";
+        QTest::newRow("missing") << "missing";
+    }
+    void readRefusesWhatIsNoRegularFile() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("x.qpl");
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == "large")
+            writeBytes(path, QByteArray(101, 'x'));
+        QVERIFY_THROWS_EXCEPTION(FileError, readRegularFile(path, 100));
+    }
+
+    void readTakesARegularFileWhole() {
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("a"), QByteArray("a\0b", 3));
+        QCOMPARE(readRegularFile(dir.filePath("a"), 3), QByteArray("a\0b", 3));
     }
 
     void errorNamesTheFile() {
