@@ -1,20 +1,12 @@
 // Building the forwarded command tail and packing it into the record.
 #include "app/ForwardRecord.h"
 
+#include "playlist/PathParts.h"
+
 #include <QDir>
-#include <QRegularExpression>
 #include <QtEndian>
 
 namespace qarn {
-
-namespace {
-
-bool looksLikeUrl(const QString& arg) {
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
-    return scheme.match(arg).hasMatch();
-}
-
-} // namespace
 
 QString buildCommandTail(const QStringList& args, const QString& cwd) {
     QStringList parts;

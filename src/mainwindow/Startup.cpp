@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QSlider>
 #include <QSystemTrayIcon>
 #include <QTime>
@@ -33,8 +32,7 @@ bool isSwitch(const QString& a) {
 // A relative path typed in a terminal is kept as the file it named, so the playlist saved at
 // close still finds it from another folder.
 QString absoluteArgument(const QString& a) {
-    static const QRegularExpression url(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
-    return url.match(a).hasMatch() ? a : QFileInfo(a).absoluteFilePath();
+    return qarn::looksLikeUrl(a) ? a : QFileInfo(a).absoluteFilePath();
 }
 
 } // namespace

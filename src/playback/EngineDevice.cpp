@@ -2,8 +2,6 @@
 // the libmpv backends. Lives in the media module, loaded on first use.
 #include "playback/EngineDevice.h"
 
-#include "platform/CdDoor.h"
-
 #include "playback/CdAudio.h"
 #include "playback/MediaSource.h"
 #include "playback/MidiFile.h"
@@ -265,8 +263,4 @@ qint64 EngineDevice::TrackPosition(int n) const {
 extern "C" Q_DECL_EXPORT qarn::playback::MediaBackend* qarn_create_media_backend(bool nullOutputs) {
     EngineDevice::setNullOutputs(nullOutputs);
     return new EngineDevice;
-}
-
-extern "C" Q_DECL_EXPORT qarn::CdDoor* qarn_create_cd_door() {
-    return new qarn::SystemCdDoor;
 }

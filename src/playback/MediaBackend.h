@@ -48,4 +48,3 @@ extern "C" {
 using QarnCreateMediaBackend = qarn::playback::MediaBackend* (*)(bool nullOutputs);
 }
 inline constexpr char kQarnCreateMediaBackend[] = "qarn_create_media_backend";
-inline constexpr char kQarnCreateCdDoor[] = "qarn_create_cd_door";

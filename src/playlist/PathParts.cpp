@@ -2,6 +2,7 @@
 #include "PathParts.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,6 +35,11 @@ bool IsReadableFile(const QString& path) {
     const bool readable = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
     ::close(fd);
     return readable;
+}
+
+bool looksLikeUrl(const QString& text) {
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    return scheme.match(text).hasMatch();
 }
 
 } // namespace qarn

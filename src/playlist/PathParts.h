@@ -20,4 +20,7 @@ QString folderOf(const QString& path);
 // The empty path gives false. Never blocks, not even on a FIFO.
 bool IsReadableFile(const QString& path);
 
+// True when text starts with a URL scheme ("http://", "cdda://"): not a path to resolve.
+bool looksLikeUrl(const QString& text);
+
 } // namespace qarn

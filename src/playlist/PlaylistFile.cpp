@@ -1,6 +1,8 @@
 // Reading and writing ".qpl" playlists and importing ".wpl" playlists.
 #include "PlaylistFile.h"
 
+#include "playlist/PathParts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,8 +22,7 @@ QByteArray readWholeFile(const QString& fileName) {
 }
 
 bool isAbsoluteOrUrl(const QString& src) {
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
-    return src.startsWith(u'/') || scheme.match(src).hasMatch();
+    return src.startsWith(u'/') || looksLikeUrl(src);
 }
 
 QString resolveAgainst(const QString& src, const QString& folder) {
